@@ -3,6 +3,8 @@
 #include "app/handlers.hpp"
 #include "audition/cues.hpp"
 #include "fakes/fakes.hpp"
+#include "platform/audio/mp3_scan.hpp"
+#include "platform/posix_files.hpp"
 
 namespace ywf {
 namespace {
@@ -144,6 +146,35 @@ TEST_F(Audition, AfterUnloadAMarkIsZeroAndASeekStopsPlayback) {
     EXPECT_EQ(slot(seekPercent), 59);
     EXPECT_EQ(t.player.calls, (std::vector<std::string>{"play  59"}));
     EXPECT_EQ(t.player.state, 0);
+}
+
+// With a seek table, a mark is where the player starts at that percent, so the cut begins
+// with what was heard there; without one it is the share of the length.
+TEST_F(Audition, MarksFollowTheSeekTableOfAVbrFile) {
+    PosixFileService files;
+    for (const char* name : {"vbr_stereo_44k_xing.mp3", "cbr_mono_44k.mp3"}) {
+        ReadResult read = files.readWholeFile(std::string(YWF_FIXTURES_DIR) + "/mp3/" + name);
+        ASSERT_TRUE(read.ok()) << name;
+        const std::int64_t length = read.bytes.size();
+        t.state.sourceBytes = std::move(read.bytes);
+        const ByteView bytes = t.state.sourceBytes.view();
+        const bool hasToc = mp3::tocStartOffset(bytes, 50).has_value();
+        EXPECT_EQ(hasToc, std::string(name).find("xing") != std::string::npos) << name;
+        bool differs = false;
+        for (std::int32_t percent : {0, 13, 50, 87, 100}) {
+            t.player.state = 1;
+            t.state.workSlots[playPercent] = percent;
+            press(hotkeyMarkStart);
+            const std::int64_t share = percent * length / 100;
+            const std::int64_t expected =
+                hasToc ? std::int64_t(*mp3::tocStartOffset(bytes, percent)) : share;
+            EXPECT_EQ(slot(markStart), expected) << name << " at " << percent;
+            EXPECT_GE(slot(markStart), 0);
+            EXPECT_LE(slot(markStart), length);
+            differs = differs || expected != share;
+        }
+        EXPECT_EQ(differs, hasToc) << name;
+    }
 }
 
 }  // namespace
