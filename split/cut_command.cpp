@@ -55,8 +55,7 @@ void cutCommand(Tool& tool) {
 
     WriteOutcome failed;
     if (window.isChecked(Control::check1)) {
-        slots.store(partSize, std::trunc(double(bytesLength(state.sourceBytes.view())) /
-                                         double(slots[splitCount])));
+        slots[partSize] = bytesLength(state.sourceBytes.view()) / slots[splitCount];
         failed = splitEqualParts(state, tool.platform.files);
     } else if (window.isPlayItemDisabled()) {
         failed = splitTextInTwo(state, tool.platform.files);
