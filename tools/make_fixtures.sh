@@ -65,14 +65,28 @@ def id3_size(b):
         size = (size << 7) | x
     return 10 + size + (10 if b[5] & 0x10 else 0)
 
-def frames(b, at):
-    n = 0
+def chain(b, at):
+    """Offsets of the frames that follow each other from `at` on."""
+    starts = []
     while True:
         h = header(b, at)
         if not h:
-            return n
-        n += 1
+            return starts
+        starts.append(at)
         at += h["length"]
+
+def frames(b, at):
+    return len(chain(b, at))
+
+def start_for(b, first, length, nbytes, toc, p):
+    """Where playback starts at p percent: the seek table or the size rule, then the next
+    frame of the chain."""
+    if toc:
+        span = nbytes if nbytes and nbytes <= len(b) - first else len(b) - first
+        guess = first + span * toc[p] // 256
+    else:
+        guess = max(len(b) * p // 100 // length * length, first)
+    return next((s for s in chain(b, first) if s >= guess), len(b))
 
 def facts(name):
     b = open(os.path.join(out, name), "rb").read()
@@ -86,6 +100,7 @@ def facts(name):
     x = at + 4 + h["side"]
     tag = b[x:x + 4]
     info = f"{name}: size {len(b)} first {at} length {h['length']} rate {h['rate']}"
+    nbytes = toc = None
     if tag in (b"Xing", b"Info"):
         flags = struct.unpack(">I", b[x + 4:x + 8])[0]
         f = x + 8
@@ -99,7 +114,9 @@ def facts(name):
             info += f" toc10 {toc[10]} toc50 {toc[50]} toc90 {toc[90]}"
     elif b[at + 36:at + 40] == b"VBRI":
         info += " VBRI frames %d" % struct.unpack(">I", b[at + 50:at + 54])[0]
-    info += f" counted {frames(b, at)}"
+    info += f" counted {frames(b, at)} starts"
+    for p in (1, 10, 50, 99):
+        info += f" {p}:{start_for(b, at, h['length'], nbytes, toc, p)}"
     print(info)
 
 def read(name):
