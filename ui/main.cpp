@@ -1,0 +1,87 @@
+// The tool's entry point: builds the platform and the window, binds the events, runs.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstring>
+#include <memory>
+
+#include "app/handlers.hpp"
+#include "app/tool_state.hpp"
+#include "platform/posix_files.hpp"
+#include "platform/qt/file_dialogs.hpp"
+#include "platform/qt/link_opener.hpp"
+#include "platform/qt/message_box.hpp"
+#include "platform/random.hpp"
+#include "platform/system_clock.hpp"
+#include "ui/bind_events.hpp"
+#include "ui/main_window.hpp"
+#include "ui/null_services.hpp"
+#include "ui/startup_probe.hpp"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onTerminatingSignal(int) {
+    const char byte = 1;
+    (void)!::write(signalPipe[1], &byte, 1);
+}
+
+// Ctrl+C and SIGTERM close the window, so the run ends through the usual shut-down.
+void closeOnSignals(ywf::MainWindow& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        (void)!::read(signalPipe[0], &byte, 1);
+        window.close();
+        QApplication::quit();  // also ends a dialog's loop if one is open
+    });
+    struct sigaction action {};
+    action.sa_handler = onTerminatingSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const bool measureStartup = app.arguments().contains(QStringLiteral("--measure-startup"));
+
+    ywf::PosixFileService files;
+    ywf::SystemClock clock;
+    ywf::RandomGenerator random;
+    ywf::QtOpenFileDialog openDialog;
+    ywf::QtFolderDialog folderDialog;
+    ywf::QtMessageService messages;
+    ywf::QtLinkOpener link;
+    ywf::NullPlayer player;
+    ywf::NullHotkeys hotkeys;
+    ywf::Platform platform{files,  openDialog, folderDialog, messages, clock,
+                           random, link,       player,       hotkeys};
+
+    ywf::ToolState state;
+    auto window = std::make_unique<ywf::MainWindow>();
+    ywf::Tool tool{state, *window, platform};
+    ywf::bindEvents(*window, tool);
+    closeOnSignals(*window);
+    if (measureStartup) ywf::measureStartupThenClose(*window);
+
+    ywf::onWindowCreated(tool);
+    window->show();
+    const int result = app.exec();
+
+    // Closing ran the will-be-destroyed event; now the window goes, then the tool state is
+    // released (the exit routine), then the player.
+    window.reset();
+    state.release();
+    player.stopPlaying();
+    return result;
+}
