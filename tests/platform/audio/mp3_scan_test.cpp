@@ -132,6 +132,8 @@ const FixtureFacts kFixtures[] = {
      {104, 1567, 8150, 16195}},
 };
 
+void PrintTo(const FixtureFacts& f, std::ostream* os) { *os << f.name; }
+
 class FixtureScan : public testing::TestWithParam<FixtureFacts> {};
 
 TEST_P(FixtureScan, FindsTheStreamAndItsStartPoints) {
