@@ -293,9 +293,11 @@ TEST_F(MainWindowTest, EditBoxDropsTypedPrintablesButKeepsPastedText) {
     QApplication::clipboard()->setText(QStringLiteral("abc"));
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), QStringLiteral("abc"));
-    // Leaving the box does not reformat it.
+    // Leaving the box does not reformat it, and hides its selection.
+    edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Tab);
     EXPECT_EQ(edit->text(), QStringLiteral("abc"));
+    EXPECT_FALSE(edit->hasSelectedText());
 }
 
 TEST_F(MainWindowTest, EscapeDoesNotCloseAndEnterPressesNoButton) {
