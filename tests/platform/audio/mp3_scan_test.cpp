@@ -132,7 +132,9 @@ const FixtureFacts kFixtures[] = {
      {104, 1567, 8150, 16195}},
 };
 
-void PrintTo(const FixtureFacts& f, std::ostream* os) { *os << f.name; }
+void PrintTo(const FixtureFacts& f, std::ostream* os) {
+    *os << f.name;
+}
 
 class FixtureScan : public testing::TestWithParam<FixtureFacts> {};
 

@@ -22,7 +22,8 @@ using testing::steadyWav;
 // Collects what the mixer reports, from the mixing thread.
 class MixLog {
   public:
-    explicit MixLog(AudioOutput& output) {
+    // The log must outlive the output's mixing.
+    void attach(AudioOutput& output) {
         output.setObserver([this](const MixBlock& block) {
             std::lock_guard lock(mutex_);
             blocks_.push_back({block.streamFrames, block.clipFrames});
@@ -59,12 +60,14 @@ class MixLog {
 };
 
 // Real time here: these tests are about what the mixer does, not the pace.
+// The sink and the log come first so that they outlive the player's threads and the mixer.
 class MixerTest : public ::testing::Test {
   protected:
+    void SetUp() override { log.attach(output); }
+    RecordingSink sink;
+    MixLog log;
     AudioOutput output{AudioOptions{.openDevice = false, .clockSpeed = 1}};
     Mp3PlayerService player{output};
-    RecordingSink sink;
-    MixLog log{output};
 };
 
 TEST_F(MixerTest, PauseHaltsTheMp3AloneAndCuesStillSound) {
@@ -125,13 +128,14 @@ class DiskOutput : public ::testing::Test {
 
 TEST_F(DiskOutput, CueIsMixedOverTheMp3WithClipping) {
     {
+        RecordingSink sink;
+        MixLog log;
         AudioOutput output{AudioOptions{}};
         ASSERT_TRUE(output.hasDevice());
         ASSERT_EQ(output.rate(), 44100);
         ASSERT_EQ(output.channels(), 2);
+        log.attach(output);
         Mp3PlayerService player{output};
-        RecordingSink sink;
-        MixLog log{output};
         // A 440 Hz tone of amplitude 0.5, then a steady level of 0.6 on top of it for half
         // a second: the sum reaches 1.1 and must be clipped to 1.
         player.playMp3(fixture("cbr_stereo_44k_info_id3.mp3"), 0, sink);
@@ -168,10 +172,11 @@ TEST_F(DiskOutput, CueIsMixedOverTheMp3WithClipping) {
 
 TEST_F(DiskOutput, SpokenCueReachesTheDevice) {
     {
+        MixLog log;
         AudioOutput output{AudioOptions{}};
         ASSERT_TRUE(output.hasDevice());
+        log.attach(output);
         Mp3PlayerService player{output};
-        MixLog log{output};
         ASSERT_TRUE(player.playSoundBytes(markStartCue()));
         ASSERT_TRUE(log.waitFor(0, [](auto& e) { return e.clipFrames > 0; }));
         const std::size_t on = log.size();

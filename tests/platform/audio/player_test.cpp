@@ -21,11 +21,12 @@ using testing::RecordingSink;
 constexpr auto kQuiet = 300ms;
 
 // No device: the stand-in clock plays 40 seconds a second, so a fixture takes ~0.1 s.
+// The sink comes first so that it outlives the player's threads.
 class PlayerTest : public ::testing::Test {
   protected:
+    RecordingSink sink;
     AudioOutput output{AudioOptions{.openDevice = false, .clockSpeed = 40}};
     Mp3PlayerService player{output};
-    RecordingSink sink;
 };
 
 // 0, 1, 2, ... up to `last`, one step at a time.
@@ -47,7 +48,9 @@ struct PlayCase {
     std::int32_t lastBeforeEnd;  // 99 when the stream holds the T frames it is counted by
 };
 
-void PrintTo(const PlayCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlayCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class PlaysThrough : public PlayerTest, public ::testing::WithParamInterface<PlayCase> {};
 
@@ -89,7 +92,10 @@ TEST_F(PlayerTest, SeekStartsAtTheShareOfTheFile) {
         for (const std::int32_t p : {1, 10, 37, 50, 99}) {
             RecordingSink seekSink;
             player.playMp3(fixture(name), p, seekSink);
-            EXPECT_EQ(player.mp3PlayState(), 1);
+            // 1 on return; only a player that already posted its end can be at 0.
+            const std::int32_t state = player.mp3PlayState();
+            const auto early = seekSink.values();
+            EXPECT_TRUE(state == 1 || (!early.empty() && early.back() == 100)) << name << " " << p;
             ASSERT_TRUE(seekSink.waitForEnd()) << name << " " << p;
             std::vector<std::int32_t> v = seekSink.values();
             ASSERT_GE(v.size(), 2u) << name << " " << p;
@@ -255,8 +261,8 @@ TEST(PlayerWithoutDevice, KeepsWorkingWhenNoDeviceOpens) {
     AudioOutput output{AudioOptions{.openDevice = true, .clockSpeed = 40}};
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     EXPECT_FALSE(output.hasDevice());
-    Mp3PlayerService player{output};
     RecordingSink sink;
+    Mp3PlayerService player{output};
     player.playMp3(fixture("cbr_mono_44k.mp3"), 0, sink);
     EXPECT_TRUE(player.playSoundBytes(testing::steadyWav(22050, 1000, 0.5f)));
     ASSERT_TRUE(sink.waitForEnd());
