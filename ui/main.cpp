@@ -53,6 +53,7 @@ void closeOnSignals(ywf::MainWindow& window) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    ywf::DialogSettingsSandbox dialogSettings;
     const bool measureStartup = app.arguments().contains(QStringLiteral("--measure-startup"));
 
     ywf::PosixFileService files;

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QSettings>
 
 namespace ywf {
 namespace {
@@ -35,6 +36,14 @@ QStringList qtNameFilters(const std::string& filter) {
                        QLatin1Char(')');
     }
     return filters;
+}
+
+DialogSettingsSandbox::DialogSettingsSandbox() {
+    // Without a private folder the settings go to a path that cannot be created, so they
+    // are neither read nor written.
+    const QString path = dir_.isValid() ? dir_.path() : QStringLiteral("/proc/ywf-no-settings");
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
 }
 
 bool QtOpenFileDialog::open() {

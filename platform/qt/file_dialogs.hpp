@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QTemporaryDir>
 #include <string>
 
 #include "platform/services.hpp"
@@ -41,6 +42,22 @@ class QtFolderDialog final : public FolderDialog {
 
   private:
     std::string lastFolder_;  // GUI thread only
+};
+
+// Qt's own file dialog saves its history, last folder and view settings to the user's
+// QtProject.conf and reads them back at the next start. The tool keeps nothing between
+// runs and reads no configuration, so while a sandbox lives, Qt's user-scope settings go
+// to a private temporary folder that is removed with it. Create it after the
+// QApplication and before any dialog. GUI thread only.
+class DialogSettingsSandbox {
+  public:
+    DialogSettingsSandbox();
+    DialogSettingsSandbox(const DialogSettingsSandbox&) = delete;
+    DialogSettingsSandbox& operator=(const DialogSettingsSandbox&) = delete;
+    QString path() const { return dir_.path(); }
+
+  private:
+    QTemporaryDir dir_;
 };
 
 }  // namespace ywf

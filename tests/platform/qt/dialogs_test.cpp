@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -25,6 +26,19 @@ namespace ywf {
 namespace {
 
 using testing::whenModalShown;
+
+// Every test here runs with Qt's dialog settings in a sandbox, as the tool does.
+DialogSettingsSandbox* sandbox = nullptr;
+
+class SandboxEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { sandbox = new DialogSettingsSandbox; }
+    void TearDown() override {
+        delete sandbox;
+        sandbox = nullptr;
+    }
+};
+const auto* const kSandbox = ::testing::AddGlobalTestEnvironment(new SandboxEnvironment);
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -126,6 +140,20 @@ TEST(QtOpenFileDialogTest, OpensWithItsSettingsAndKeepsTheChosenPath) {
     component.setFilter("txt文件(*.txt)|*.txt");
     EXPECT_TRUE(component.open());
     EXPECT_EQ(component.fileName(), c);
+}
+
+TEST(DialogSettingsSandboxTest, QtFileDialogStateStaysInTheRunsPrivateFolder) {
+    ASSERT_NE(sandbox, nullptr);
+    ASSERT_FALSE(sandbox->path().isEmpty());
+    QtOpenFileDialog component;
+    auto shown = whenModalShown(QString::fromUtf8("通用对话框1"),
+                                [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    EXPECT_FALSE(component.open());
+    EXPECT_TRUE(*shown);
+    // Qt wrote its dialog state on closing; it went to the sandbox, which goes with the run.
+    QFile conf(sandbox->path() + QStringLiteral("/QtProject.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(conf.readAll().contains("[FileDialog]"));
 }
 
 TEST(QtFolderDialogTest, ReturnsTheFolderWithoutTrailingSlashOrEmptyOnCancel) {
