@@ -35,6 +35,7 @@ struct MixBlock {
 using MixObserver = std::function<void(const MixBlock&)>;
 
 class AudioOutput;
+struct AudioCore;  // the mixer's shared state, in audio_output.cpp
 
 // The voice of one MP3 player. Written by its decoder thread, paused and detached by the
 // GUI thread, read by the mixing thread; every member call is thread-safe.
@@ -61,8 +62,8 @@ class StreamVoice {
 
   private:
     friend class AudioOutput;
-    StreamVoice(std::shared_ptr<struct AudioCore> core, std::size_t id);
-    std::shared_ptr<struct AudioCore> core_;
+    StreamVoice(std::shared_ptr<AudioCore> core, std::size_t id);
+    std::shared_ptr<AudioCore> core_;
     std::size_t id_;
 };
 

@@ -22,6 +22,8 @@ struct PlayerOptions {
 
 class Mp3PlayerService final : public Player {
   public:
+    // `output` must outlive the service. A sink given to playMp3 must outlive that player:
+    // until the next playMp3 or stopPlaying, or the service's end.
     explicit Mp3PlayerService(AudioOutput& output, PlayerOptions options = {});
     // Stops all playback like stopPlaying.
     ~Mp3PlayerService() override;

@@ -112,6 +112,8 @@ class DiskOutput : public ::testing::Test {
     }
     void TearDown() override {
         ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+        // YWF_KEEP_DISK_AUDIO=1 keeps the file, to listen to what was played
+        // (raw float stereo at 44.1 kHz).
         if (!std::getenv("YWF_KEEP_DISK_AUDIO")) std::remove(path_.c_str());
     }
     // Left channel of what was played; call after the output is gone.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -161,8 +162,8 @@ TEST(Wav, RefusesMalformedFilesWithoutReadingPastThem) {
 
     for (const auto& [what, bytes] : cases) {
         // A copy in a buffer of its own, so that a read past the end shows under sanitizers.
-        const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size() + 1]);
-        std::memcpy(exact.get(), bytes.data(), bytes.size());
+        const std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[bytes.size()]);
+        std::copy(bytes.begin(), bytes.end(), exact.get());
         EXPECT_FALSE(decodeWav(ByteView(exact.get(), bytes.size())).has_value()) << what;
     }
 }
