@@ -11,15 +11,17 @@
 
 #include "app/handlers.hpp"
 #include "app/tool_state.hpp"
+#include "platform/audio/audio_output.hpp"
+#include "platform/audio/mp3_player.hpp"
 #include "platform/posix_files.hpp"
 #include "platform/qt/file_dialogs.hpp"
 #include "platform/qt/link_opener.hpp"
 #include "platform/qt/message_box.hpp"
 #include "platform/random.hpp"
 #include "platform/system_clock.hpp"
+#include "platform/x11/x11_hotkeys.hpp"
 #include "ui/bind_events.hpp"
 #include "ui/main_window.hpp"
-#include "ui/null_services.hpp"
 #include "ui/startup_probe.hpp"
 
 namespace {
@@ -63,8 +65,9 @@ int main(int argc, char** argv) {
     ywf::QtFolderDialog folderDialog;
     ywf::QtMessageService messages;
     ywf::QtLinkOpener link;
-    ywf::NullPlayer player;
-    ywf::NullHotkeys hotkeys;
+    ywf::AudioOutput audio;
+    ywf::Mp3PlayerService player(audio);
+    ywf::X11HotkeyService hotkeys;
     ywf::Platform platform{files,  openDialog, folderDialog, messages, clock,
                            random, link,       player,       hotkeys};
 
@@ -79,10 +82,11 @@ int main(int argc, char** argv) {
     window->show();
     const int result = app.exec();
 
-    // Closing ran the will-be-destroyed event; now the window goes, then the tool state is
-    // released (the exit routine), then the player.
-    window.reset();
+    // Closing ran the will-be-destroyed event and ended the loop. The exit routine
+    // releases the tool state, then the player stops; the window, whose hidden label
+    // receives the player's reports, goes last, once no decoder thread can post to it.
     state.release();
     player.stopPlaying();
+    window.reset();
     return result;
 }
