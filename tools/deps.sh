@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev libsdl2-dev libmpg123-dev
+  qt6-base-dev libsdl2-dev libmpg123-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xdotool x11-utils imagemagick
