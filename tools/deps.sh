@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   xvfb xdotool x11-utils imagemagick
-  espeak-ng sox lame
+  espeak-ng sox lame python3
 )
 
 missing=()
