@@ -5,9 +5,13 @@
 
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
+#include <QWindow>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/handlers.hpp"
 #include "app/tool_state.hpp"
@@ -21,6 +25,7 @@
 #include "platform/system_clock.hpp"
 #include "platform/x11/x11_hotkeys.hpp"
 #include "ui/bind_events.hpp"
+#include "ui/deferred_player.hpp"
 #include "ui/main_window.hpp"
 #include "ui/startup_probe.hpp"
 
@@ -51,6 +56,27 @@ void closeOnSignals(ywf::MainWindow& window) {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
+// Runs `start` from the event loop once the window has been exposed for the first time.
+void startAfterFirstExpose(QWidget& window, std::function<void()> start) {
+    struct Watch final : QObject {
+        std::function<void()> start;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Expose && start) {
+                watched->removeEventFilter(this);
+                QTimer::singleShot(0, this, [this] {
+                    auto run = std::move(start);
+                    run();
+                    deleteLater();
+                });
+            }
+            return false;
+        }
+    };
+    auto* watch = new Watch;
+    watch->start = std::move(start);
+    window.windowHandle()->installEventFilter(watch);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,8 +91,13 @@ int main(int argc, char** argv) {
     ywf::QtFolderDialog folderDialog;
     ywf::QtMessageService messages;
     ywf::QtLinkOpener link;
-    ywf::AudioOutput audio;
-    ywf::Mp3PlayerService player(audio);
+    // The sound device and the player on it, made just after the window is first shown.
+    struct Audio {
+        ywf::AudioOutput output;
+        ywf::Mp3PlayerService player{output};
+    };
+    std::optional<Audio> audio;
+    ywf::DeferredPlayer player([&audio]() -> ywf::Player& { return audio.emplace().player; });
     ywf::X11HotkeyService hotkeys;
     ywf::Platform platform{files,  openDialog, folderDialog, messages, clock,
                            random, link,       player,       hotkeys};
@@ -80,6 +111,7 @@ int main(int argc, char** argv) {
 
     ywf::onWindowCreated(tool);
     window->show();
+    startAfterFirstExpose(*window, [&player] { player.start(); });
     const int result = app.exec();
 
     // Closing ran the will-be-destroyed event and ended the loop. The exit routine
