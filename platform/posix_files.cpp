@@ -60,7 +60,9 @@ ReadResult PosixFileService::readWholeFile(const std::string& path) {
     ReadResult result;
     result.error = ReadError::cannotRead;
     if (path.empty()) return result;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK keeps a FIFO (or a device) from blocking the open until a writer comes;
+    // such a file is refused below, and reads of a regular file never block anyway.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (fd.get() < 0) return result;
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return result;

@@ -38,6 +38,10 @@ TEST(PosixFiles, ReadFailures) {
     EXPECT_EQ(files.readWholeFile("").error, ReadError::cannotRead);
     EXPECT_EQ(files.readWholeFile(dir.path("missing")).error, ReadError::cannotRead);
     EXPECT_EQ(files.readWholeFile(dir.folder()).error, ReadError::cannotRead);  // a folder
+    // A FIFO with no writer: refused at once instead of blocking the open.
+    const std::string fifo = dir.path("pipe.mp3");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(files.readWholeFile(fifo).error, ReadError::cannotRead);
 }
 
 TEST(PosixFiles, RefusesFilesOfTwoGibibytesOrMore) {
