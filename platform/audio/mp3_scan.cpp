@@ -137,7 +137,10 @@ std::optional<StreamInfo> scanFrom(const ByteSource& source, std::uint64_t from)
     info.firstFrameOffset = *offset;
     std::uint8_t head[4];
     if (source.read(*offset, head) != 4) return std::nullopt;
-    info.first = *parseHeader(head);
+    // Read again: a file changed on disk since findFrame may no longer hold the header.
+    const auto first = parseHeader(head);
+    if (!first) return std::nullopt;
+    info.first = *first;
     info.vbr = readVbrHeader(source, *offset, info.first);
     if (info.vbr.frames && *info.vbr.frames > 0) {
         info.totalFrames = *info.vbr.frames;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <iterator>
@@ -204,6 +205,35 @@ TEST(Mp3Scan, RefusesWhatIsNotMp3) {
         {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 2, 0, 0},
     };
     for (const auto& bytes : crafted) EXPECT_FALSE(scan(MemorySource(bytes)).has_value());
+}
+
+// The bytes of a file that is overwritten with zeros after `goodReads` reads, as when
+// another program rewrites it while it is scanned.
+class RewrittenSource final : public ByteSource {
+  public:
+    RewrittenSource(ByteView bytes, int goodReads) : bytes_(bytes), goodReads_(goodReads) {}
+    std::uint64_t size() const override { return bytes_.size(); }
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+        const std::size_t n = MemorySource(bytes_).read(offset, out);
+        if (reads_++ >= goodReads_) std::fill(out.begin(), out.begin() + std::ptrdiff_t(n), 0);
+        return n;
+    }
+
+  private:
+    ByteView bytes_;
+    int goodReads_;
+    mutable int reads_ = 0;
+};
+
+TEST(Mp3Scan, AFileRewrittenWhileScannedIsRefusedOrScannedWhole) {
+    const std::vector<std::uint8_t> bytes = readFixture("cbr_mono_44k.mp3");
+    for (int goodReads = 0; goodReads < 6; ++goodReads) {
+        const auto info = scan(RewrittenSource(bytes, goodReads));
+        if (!info) continue;
+        EXPECT_TRUE(parseHeader(ByteView(bytes).subspan(info->firstFrameOffset)).has_value());
+        EXPECT_GT(info->first.frameLength, 0u) << goodReads;
+        EXPECT_GE(info->totalFrames, 1u) << goodReads;
+    }
 }
 
 TEST(Mp3Scan, GarbageAfterAValidStartStillScans) {
