@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QThread>
+#include <QWindow>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -110,6 +113,37 @@ TEST_F(X11Hotkeys, EachShiftLetterPostsItsIdentifierAndIsTakenFromTheFocusedProg
     for (const auto& event : other.keyEvents()) {
         for (char letter : letters) EXPECT_NE(event.keycode, keycode(letter)) << letter;
     }
+}
+
+// A window of this process that records the keys Qt delivers to it.
+class KeyRecordingWindow final : public QWindow {
+  public:
+    std::vector<int> keys;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        keys.push_back(event->key());
+        QWindow::keyPressEvent(event);
+    }
+};
+
+TEST_F(X11Hotkeys, FiresWhileAWindowOfThisProcessHasTheFocus) {
+    const std::int32_t id = service->registerHotkey(sink, kShift, 'U');
+    ASSERT_NE(id, 0);
+    KeyRecordingWindow window;
+    window.resize(200, 100);
+    window.show();
+    ASSERT_TRUE(waitUntil([&] { return window.isExposed(); }));
+    ASSERT_TRUE(test::run({"xdotool", "windowfocus", "--sync", std::to_string(window.winId())}));
+
+    ASSERT_TRUE(postsReach("shift+u", 1));
+    EXPECT_EQ(sink.posts.front(), std::make_pair(id, 0));
+    // A plain key reaches the window, so it had the focus; the hotkey's letter never did.
+    ASSERT_TRUE(pressKeys("x"));
+    ASSERT_TRUE(waitUntil([&] {
+        return std::find(window.keys.begin(), window.keys.end(), Qt::Key_X) != window.keys.end();
+    }));
+    EXPECT_EQ(std::find(window.keys.begin(), window.keys.end(), Qt::Key_U), window.keys.end());
 }
 
 TEST_F(X11Hotkeys, OtherModifiersOrNoneLeaveTheKeyToTheFocusedProgram) {
