@@ -123,7 +123,9 @@ bool PosixFileService::writeWholeFile(const std::string& path, ByteView bytes) {
         if (S_ISDIR(existing.st_mode)) return fail();
         mode = existing.st_mode & 07777;
     }
-    if (::fchmod(fd.get(), mode) != 0) return fail();
+    // Some file systems (FAT on a memory stick) refuse permission changes; the bytes
+    // still count, so a refusal here is not a failed write.
+    (void)::fchmod(fd.get(), mode);
     // A write cut short by a file-size limit raises SIGXFSZ; ignore it so the write
     // reports EFBIG instead of ending the process.
     struct sigaction ignore {
